@@ -1,0 +1,110 @@
+#include "householder/reflect.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace householder {
+
+double reflection_vector(const double* col, std::size_t m, double* v)
+{
+    double sigma = 0.0;
+    for (std::size_t i = 0; i < m; ++i)
+        sigma = sigma + col[i] * col[i];
+    const double nu = std::sqrt(sigma);
+
+    const double head = nu + col[0];
+    double lambda2 = head * head;
+    for (std::size_t i = 1; i < m; ++i)
+        lambda2 = lambda2 + col[i] * col[i];
+    const double s = 1.0 / std::sqrt(lambda2);
+
+    v[0] = head * s;
+    for (std::size_t j = 1; j < m; ++j)
+        v[j] = s * col[j];
+    return nu;
+}
+
+void reflection_matrix(const double* v, std::size_t m, const view& h)
+{
+    for (std::size_t c = 0; c < m; ++c) {
+        double* hc = h.row(c);
+        for (std::size_t r = 0; r < m; ++r) {
+            const double t = v[c] * v[r];
+            hc[r] = t * -2.0;
+        }
+        const double t = v[c] * v[c];
+        hc[c] = 1.0 - (t + t);
+    }
+}
+
+void reduce_column(const system_storage& s, std::size_t k)
+{
+    const std::size_t n = s.n;
+    const std::size_t m = n - k;
+    const view a{s.a, n, k, k};  // the trailing block of A
+    const view h{s.h, m, 0, 0};
+    const view t{s.t, m, 0, 0};
+
+    // Nothing below the diagonal (NaN counts as something): no reflection.
+    bool below = false;
+    for (std::size_t i = 1; i < m && !below; ++i)
+        below = !(a.row(i)[0] == 0.0);
+    if (!below)
+        return;
+
+    double* col = s.w;  // scratch until the right-hand side needs it
+    for (std::size_t i = 0; i < m; ++i)
+        col[i] = a.row(i)[0];
+    const double nu = reflection_vector(col, m, s.v);
+    reflection_matrix(s.v, m, h);
+
+    for (std::size_t i = 0; i < m; ++i)
+        std::copy_n(a.row(i), m, t.row(i));
+
+    // Column k is set, not computed: -nu on the diagonal, zeros below.
+    a.row(0)[0] = -nu;
+    for (std::size_t i = 1; i < m; ++i)
+        a.row(i)[0] = 0.0;
+
+    // A(k.., k+1..) = H T(.., 1..)
+    product(s.path, m, m - 1, m, view{s.a, n, k, k + 1}, h,
+            view{s.t, m, 0, 1}, s.pack);
+
+    // b(k..) = H w
+    double* w = s.w;
+    std::copy_n(s.b + k, m, w);
+    for (std::size_t i = 0; i < m; ++i) {
+        const double* hi = h.row(i);
+        double sum = 0.0;
+        for (std::size_t l = 0; l < m; ++l)
+            sum = w[l] * hi[l] + sum;
+        s.b[k + i] = sum;
+    }
+}
+
+void triangularise(const system_storage& s)
+{
+    for (std::size_t k = 0; k < s.n; ++k)
+        reduce_column(s, k);
+}
+
+bool degenerate(const system_storage& s)
+{
+    for (std::size_t i = 0; i < s.n; ++i)
+        if (row_of(s.a, i, s.n)[i] == 0.0)
+            return true;
+    return false;
+}
+
+void back_substitute(const system_storage& s, double* x)
+{
+    for (std::size_t i = s.n; i-- > 0;) {
+        const double* ai = row_of(s.a, i, s.n);
+        double xi = s.b[i];
+        for (std::size_t c = i + 1; c < s.n; ++c)
+            xi = xi - x[c] * ai[c];
+        x[i] = xi / ai[i];
+    }
+}
+
+}  // namespace householder
