@@ -28,7 +28,9 @@ int solve_system(std::FILE* in, std::FILE* out)
         n,           {nullptr, a.get()}, {nullptr, h.get()},
         {nullptr, t.get()}, vec.b.get(), vec.v.get(), vec.w.get(),
         vec.pack.get(), path};
-    return householder::solve_read_system(in, out, s);
+    if (!householder::read_equations(in, s))
+        return -1;
+    return householder::solve_and_write(out, s);
 }
 
 }  // namespace flat

@@ -22,12 +22,16 @@ bool allocate_vectors(vectors& vec, std::size_t n, kernel_path path)
     return vec.b && vec.v && vec.w && vec.pack;
 }
 
-int solve_read_system(std::FILE* in, std::FILE* out, const system_storage& s)
+bool read_equations(std::FILE* in, const system_storage& s)
 {
     for (std::size_t i = 0; i < s.n; ++i)
         if (!sysfile::read_equation(in, row_of(s.a, i, s.n), s.n, s.b[i]))
-            return -1;
+            return false;
+    return true;
+}
 
+int solve_and_write(std::FILE* out, const system_storage& s)
+{
     triangularise(s);
     if (degenerate(s)) {
         sysfile::write_degenerate(out);

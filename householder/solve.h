@@ -25,10 +25,12 @@ struct vectors {
 };
 bool allocate_vectors(vectors& vec, std::size_t n, kernel_path path);
 
-// Reads the n equations into A and b, triangularises, and writes the
-// degeneracy line or the solution.  Returns 1 when the solve completed and
-// -1 when reading failed or x could not be allocated; then nothing has been
-// written.
-int solve_read_system(std::FILE* in, std::FILE* out, const system_storage& s);
+// Reads the n equations into the rows of A and into b.
+bool read_equations(std::FILE* in, const system_storage& s);
+
+// Triangularises the system read into s and writes the degeneracy line or
+// the solution.  Returns 1 when the solve completed and -1 when x could not
+// be allocated; then nothing has been written.
+int solve_and_write(std::FILE* out, const system_storage& s);
 
 }  // namespace householder

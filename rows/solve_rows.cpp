@@ -10,7 +10,8 @@ namespace rows {
 
 namespace {
 
-// n rows of n doubles, each its own allocation; `count` rows are held.
+// Up to n rows of n doubles, each its own allocation; the first `count`
+// are held.
 struct row_matrix {
     std::unique_ptr<double*[]> rows;
     std::size_t count = 0;
@@ -25,24 +26,37 @@ struct row_matrix {
     }
 };
 
-bool allocate_rows(row_matrix& m, std::size_t n)
+bool allocate_table(row_matrix& m, std::size_t n)
 {
     if (!householder::size_fits(n, sizeof(double*)) ||
         !householder::size_fits(n, sizeof(double)))
         return false;
     m.rows.reset(new (std::nothrow) double*[n]);
-    if (!m.rows)
+    return m.rows != nullptr;
+}
+
+bool add_row(row_matrix& m, std::size_t n)
+{
+    m.rows[m.count] = new (std::nothrow) double[n];
+    if (!m.rows[m.count])
         return false;
-    for (; m.count < n; ++m.count) {
-        m.rows[m.count] = new (std::nothrow) double[n];
-        if (!m.rows[m.count])
+    ++m.count;
+    return true;
+}
+
+bool allocate_rows(row_matrix& m, std::size_t n)
+{
+    while (m.count < n)
+        if (!add_row(m, n))
             return false;
-    }
     return true;
 }
 
 }  // namespace
 
+// Each row of A is obtained just before its equation is read, and H and T
+// once the whole system is in: a file that declares a huge order but ends
+// early fails after one row, not after some 3N large allocations.
 int solve_system(std::FILE* in, std::FILE* out)
 {
     long order;
@@ -53,15 +67,21 @@ int solve_system(std::FILE* in, std::FILE* out)
 
     row_matrix a, h, t;
     householder::vectors vec;
-    if (!allocate_rows(a, n) || !allocate_rows(h, n) || !allocate_rows(t, n) ||
+    if (!allocate_table(a, n) || !allocate_table(h, n) || !allocate_table(t, n) ||
         !householder::allocate_vectors(vec, n, path))
+        return -1;
+
+    for (std::size_t i = 0; i < n; ++i)
+        if (!add_row(a, n) || !sysfile::read_equation(in, a.rows[i], n, vec.b[i]))
+            return -1;
+    if (!allocate_rows(h, n) || !allocate_rows(t, n))
         return -1;
 
     const householder::system_storage s{
         n,          {a.rows.get(), nullptr}, {h.rows.get(), nullptr},
         {t.rows.get(), nullptr}, vec.b.get(), vec.v.get(), vec.w.get(),
         vec.pack.get(), path};
-    return householder::solve_read_system(in, out, s);
+    return householder::solve_and_write(out, s);
 }
 
 }  // namespace rows
