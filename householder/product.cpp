@@ -26,29 +26,36 @@ namespace {
 // Register-blocked product.
 //
 // The micro-kernel keeps an MR x NR tile of C in registers (NR = NV vectors
-// of W doubles) and, for l ascending, broadcasts H(i, l) of each of its MR
-// rows and multiplies it into row l of a packed panel of T, then adds the
-// product to the accumulator:
+// of W doubles) and, for l ascending, broadcasts H(r, l) of each of its MR
+// rows, multiplies it into row l of T and adds the product to the
+// accumulator:
 //
 //   acc(r, j) = T(l, j) * H(r, l) + acc(r, j)
 //
 // exactly the operation of the reference loops, in the same order for every
-// element.  The depth is cut into blocks of KC; between blocks the partial
-// sums are stored in C as doubles and loaded again, which changes no bit.
-// Only the first block starts from +0.0.
+// element.  The depth is cut into blocks of at most KC; between blocks the
+// partial sums are stored in C as doubles and loaded again, which changes
+// no bit.  Only the first block starts from +0.0.
 //
-// Around the kernel: T is packed block by block (KC rows by NC columns) into
-// NR-wide panels, so the kernel reads one contiguous stream whatever the
-// storage; H is read where it is, MR rows at a time; C tiles that stick out
-// past the last row or column go through a small local tile.
+// Around the kernel, both operands are packed block by block into one small
+// buffer, whatever the storage: T (KC rows by NC columns) into NR-wide
+// panels, H (MC rows by KC columns) into MR-tall panels with l outermost.
+// The kernel then reads two contiguous streams, and only the C tile is
+// reached through the rows of A: few pages are in play at a time, which
+// matters more than any cache on large orders.  Tiles that stick out past
+// the last row or column go through a small local tile; the padding of the
+// packed panels is zero and its results are dropped.
 // ---------------------------------------------------------------------------
 
 typedef double v2d __attribute__((vector_size(16)));
 typedef double v4d __attribute__((vector_size(32)));
 typedef double v8d __attribute__((vector_size(64)));
 
-constexpr std::size_t KC = 256;    // depth of one block
-constexpr std::size_t NC_MIN = 256;  // columns of one packed block, at least
+// Blocks: T is packed KC deep by NC columns (about half the L2 cache), H
+// MC rows by KC deep; both fit in L2 with room for the C tiles.
+constexpr std::size_t KC = 256;      // depth of one block, at most
+constexpr std::size_t NC_MIN = 256;  // columns of one packed block of T, at least
+constexpr std::size_t MC_MIN = 96;   // rows of one packed block of H, at least
 
 template <class V>
 [[gnu::always_inline]] inline void load(V& x, const double* p)
@@ -65,18 +72,17 @@ template <class V>
 template <class V>
 constexpr std::size_t lanes = sizeof(V) / sizeof(double);
 
-template <class V, int NV>
-constexpr std::size_t panel_width = NV * lanes<V>;
+// A whole number of `unit`s, at least `least`.
+constexpr std::size_t round_up(std::size_t least, std::size_t unit)
+{
+    return (least + unit - 1) / unit * unit;
+}
 
-// Columns of one packed block: a whole number of panels, at least NC_MIN.
-template <std::size_t NR>
-constexpr std::size_t block_cols = (NC_MIN + NR - 1) / NR * NR;
-
-// C(r, 0 .. NR-1) for r < MR, over kc steps of l.  h[r] points at H(r, l0),
-// bp at the packed panel (kc rows of NR doubles), c[r] at C(r, 0).
+// C(r, 0 .. NR-1) for r < MR, over kc steps of l.  ap is the packed panel
+// of H (kc steps of MR doubles), bp the packed panel of T (kc rows of NR
+// doubles), c[r] points at C(r, 0).
 template <class V, int MR, int NV>
-[[gnu::always_inline]] inline void micro_kernel(std::size_t kc,
-                                                const double* const* h,
+[[gnu::always_inline]] inline void micro_kernel(std::size_t kc, const double* ap,
                                                 const double* bp,
                                                 double* const* c, bool first)
 {
@@ -84,17 +90,18 @@ template <class V, int MR, int NV>
     constexpr std::size_t NR = NV * W;
     V acc[MR][NV];
     for (int r = 0; r < MR; ++r)
-        for (int v = 0; v < NV; ++v)
+        for (int v = 0; v < NV; ++v) {
             if (first)
                 acc[r][v] = V{};
             else
                 load(acc[r][v], c[r] + v * W);
-    for (std::size_t l = 0; l < kc; ++l, bp += NR) {
+        }
+    for (std::size_t l = 0; l < kc; ++l, ap += MR, bp += NR) {
         V t[NV];
         for (int v = 0; v < NV; ++v)
             load(t[v], bp + v * W);
         for (int r = 0; r < MR; ++r) {
-            const double hr = h[r][l];
+            const double hr = ap[r];
             for (int v = 0; v < NV; ++v)
                 acc[r][v] = t[v] * hr + acc[r][v];
         }
@@ -104,19 +111,18 @@ template <class V, int MR, int NV>
             store(c[r] + v * W, acc[r][v]);
 }
 
-// Packs T(l0 .. l0+kc-1, j0 .. j0+nc-1) into panels of NR columns, each
-// panel kc rows of NR doubles; columns past nc are zero.
+// T(l0 .. l0+kc-1, j0 .. j0+nc-1) into panels of NR columns, each kc rows
+// of NR doubles; columns past nc are zero.
 template <std::size_t NR>
-[[gnu::always_inline]] inline void pack_panels(const view& t, std::size_t l0,
-                                               std::size_t kc, std::size_t j0,
-                                               std::size_t nc, double* pack)
+[[gnu::always_inline]] inline void pack_t(const view& t, std::size_t l0,
+                                          std::size_t kc, std::size_t j0,
+                                          std::size_t nc, double* pack)
 {
-    for (std::size_t p = 0; p * NR < nc; ++p) {
-        const std::size_t jp = j0 + p * NR;
-        const std::size_t width = std::min(NR, nc - p * NR);
-        double* dst = pack + p * kc * NR;
+    for (std::size_t jp = 0; jp < nc; jp += NR) {
+        const std::size_t width = std::min(NR, nc - jp);
+        double* dst = pack + jp * kc;
         for (std::size_t l = 0; l < kc; ++l, dst += NR) {
-            const double* src = t.row(l0 + l) + jp;
+            const double* src = t.row(l0 + l) + j0 + jp;
             std::size_t j = 0;
             for (; j < width; ++j)
                 dst[j] = src[j];
@@ -126,10 +132,62 @@ template <std::size_t NR>
     }
 }
 
+// H(i0 .. i0+mc-1, l0 .. l0+kc-1) into panels of MR rows, each kc steps of
+// MR doubles (H(i, l) of the panel's rows side by side); rows past mc are
+// zero.
+template <std::size_t MR>
+[[gnu::always_inline]] inline void pack_h(const view& h, std::size_t i0,
+                                          std::size_t mc, std::size_t l0,
+                                          std::size_t kc, double* pack)
+{
+    static const double zeros[KC] = {};
+    for (std::size_t ip = 0; ip < mc; ip += MR) {
+        const std::size_t height = std::min(MR, mc - ip);
+        const double* src[MR];
+        for (std::size_t r = 0; r < MR; ++r)
+            src[r] = r < height ? h.row(i0 + ip + r) + l0 : zeros;
+        double* dst = pack + ip * kc;
+        for (std::size_t l = 0; l < kc; ++l, dst += MR)
+            for (std::size_t r = 0; r < MR; ++r)
+                dst[r] = src[r][l];
+    }
+}
+
 double* align64(double* p)
 {
     auto a = reinterpret_cast<std::uintptr_t>(p);
     return reinterpret_cast<double*>((a + 63) & ~std::uintptr_t{63});
+}
+
+// The blocking of one path: sizes of the packed blocks for a product whose
+// rows, columns and depth are all at most `order`.
+template <class V, int MR, int NV>
+struct blocking {
+    static constexpr std::size_t NR = NV * lanes<V>;
+    static constexpr std::size_t NC = round_up(NC_MIN, NR);
+    static constexpr std::size_t MC = round_up(MC_MIN, MR);
+
+    static std::size_t t_doubles(std::size_t order)
+    {
+        return std::min(KC, order) * std::min(NC, round_up(order, NR));
+    }
+    static std::size_t h_doubles(std::size_t order)
+    {
+        return std::min(KC, order) * std::min(MC, round_up(order, MR));
+    }
+    static std::size_t pack_doubles(std::size_t order)
+    {
+        // Both blocks, each starting on a 64-byte boundary.
+        return t_doubles(order) + h_doubles(order) + 2 * 64 / sizeof(double);
+    }
+};
+
+// Depth blocks of equal length, none longer than KC: no short last block
+// that would cost a whole pass over C.
+inline std::size_t depth_block(std::size_t depth)
+{
+    const std::size_t blocks = (depth + KC - 1) / KC;
+    return (depth + blocks - 1) / blocks;
 }
 
 template <class V, int MR, int NV>
@@ -137,48 +195,52 @@ template <class V, int MR, int NV>
     std::size_t rows, std::size_t cols, std::size_t depth, const view& c,
     const view& h, const view& t, double* pack)
 {
-    constexpr std::size_t NR = panel_width<V, NV>;
-    constexpr std::size_t NC = block_cols<NR>;
-    pack = align64(pack);
+    using B = blocking<V, MR, NV>;
+    constexpr std::size_t NR = B::NR;
+    const std::size_t order = std::max({rows, cols, depth});
+    double* tp = align64(pack);
+    double* hp = align64(tp + B::t_doubles(order));
+    const std::size_t kc_max = depth_block(depth);
 
-    for (std::size_t jc = 0; jc < cols; jc += NC) {
-        const std::size_t nc = std::min(NC, cols - jc);
-        for (std::size_t pc = 0; pc < depth; pc += KC) {
-            const std::size_t kc = std::min(KC, depth - pc);
+    for (std::size_t jc = 0; jc < cols; jc += B::NC) {
+        const std::size_t nc = std::min(B::NC, cols - jc);
+        for (std::size_t pc = 0; pc < depth; pc += kc_max) {
+            const std::size_t kc = std::min(kc_max, depth - pc);
             const bool first = pc == 0;
-            pack_panels<NR>(t, pc, kc, jc, nc, pack);
+            pack_t<NR>(t, pc, kc, jc, nc, tp);
 
-            for (std::size_t ir = 0; ir < rows; ir += MR) {
-                const std::size_t mr = std::min<std::size_t>(MR, rows - ir);
-                const double* hp[MR];
-                double* crow[MR];
-                for (std::size_t r = 0; r < MR; ++r) {
-                    // Rows past the end repeat the last one; their results
-                    // are dropped.
-                    const std::size_t i = ir + std::min(r, mr - 1);
-                    hp[r] = h.row(i) + pc;
-                    crow[r] = c.row(i) + jc;
-                }
-                for (std::size_t jr = 0; jr < nc; jr += NR) {
-                    const double* bp = pack + jr * kc;
-                    const std::size_t nr = std::min(NR, nc - jr);
-                    if (mr == MR && nr == NR) {
+            for (std::size_t ic = 0; ic < rows; ic += B::MC) {
+                const std::size_t mc = std::min(B::MC, rows - ic);
+                pack_h<MR>(h, ic, mc, pc, kc, hp);
+
+                for (std::size_t ir = 0; ir < mc; ir += MR) {
+                    const std::size_t mr = std::min<std::size_t>(MR, mc - ir);
+                    const double* ap = hp + ir * kc;
+                    double* crow[MR] = {};
+                    for (std::size_t r = 0; r < mr; ++r)
+                        crow[r] = c.row(ic + ir + r) + jc;
+
+                    for (std::size_t jr = 0; jr < nc; jr += NR) {
+                        const double* bp = tp + jr * kc;
+                        const std::size_t nr = std::min(NR, nc - jr);
+                        if (mr == MR && nr == NR) {
+                            double* cp[MR];
+                            for (std::size_t r = 0; r < MR; ++r)
+                                cp[r] = crow[r] + jr;
+                            micro_kernel<V, MR, NV>(kc, ap, bp, cp, first);
+                            continue;
+                        }
+                        alignas(64) double tile[MR * NR];
                         double* cp[MR];
                         for (std::size_t r = 0; r < MR; ++r)
-                            cp[r] = crow[r] + jr;
-                        micro_kernel<V, MR, NV>(kc, hp, bp, cp, first);
-                        continue;
-                    }
-                    alignas(64) double tile[MR * NR] = {};
-                    double* cp[MR];
-                    for (std::size_t r = 0; r < MR; ++r)
-                        cp[r] = tile + r * NR;
-                    if (!first)
+                            cp[r] = tile + r * NR;
+                        if (!first)
+                            for (std::size_t r = 0; r < mr; ++r)
+                                std::copy_n(crow[r] + jr, nr, cp[r]);
+                        micro_kernel<V, MR, NV>(kc, ap, bp, cp, first);
                         for (std::size_t r = 0; r < mr; ++r)
-                            std::copy_n(crow[r] + jr, nr, cp[r]);
-                    micro_kernel<V, MR, NV>(kc, hp, bp, cp, first);
-                    for (std::size_t r = 0; r < mr; ++r)
-                        std::copy_n(cp[r], nr, crow[r] + jr);
+                            std::copy_n(cp[r], nr, crow[r] + jr);
+                    }
                 }
             }
         }
@@ -217,15 +279,6 @@ void product_portable(std::size_t rows, std::size_t cols, std::size_t depth,
     product_blocked<v8d, MR_512, NV_512>(rows, cols, depth, c, h, t, pack);
 }
 #endif
-
-template <class V, int NV>
-std::size_t pack_size(std::size_t order)
-{
-    constexpr std::size_t NR = panel_width<V, NV>;
-    const std::size_t kc = std::min(KC, order);
-    const std::size_t nc = std::min(block_cols<NR>, (order + NR - 1) / NR * NR);
-    return kc * nc + 64 / sizeof(double);  // and room to align
-}
 
 }  // namespace
 
@@ -273,9 +326,9 @@ std::size_t pack_doubles(kernel_path path, std::size_t order)
 {
     switch (path) {
     case kernel_path::reference: return 0;
-    case kernel_path::portable: return pack_size<v2d, NV_128>(order);
-    case kernel_path::avx2: return pack_size<v4d, NV_256>(order);
-    case kernel_path::avx512: return pack_size<v8d, NV_512>(order);
+    case kernel_path::portable: return blocking<v2d, MR_128, NV_128>::pack_doubles(order);
+    case kernel_path::avx2: return blocking<v4d, MR_256, NV_256>::pack_doubles(order);
+    case kernel_path::avx512: return blocking<v8d, MR_512, NV_512>::pack_doubles(order);
     }
     return 0;
 }

@@ -5,6 +5,27 @@
 
 namespace householder {
 
+namespace {
+
+// out(r) = sum over l ascending of w(l) * H(i0 + r, l), from +0.0, for
+// r < R: R independent sums side by side, each in its own order.
+template <int R>
+void rows_times_vector(const view& h, std::size_t i0, std::size_t m,
+                       const double* w, double* out)
+{
+    const double* hr[R];
+    for (int r = 0; r < R; ++r)
+        hr[r] = h.row(i0 + r);
+    double sum[R] = {};
+    for (std::size_t l = 0; l < m; ++l)
+        for (int r = 0; r < R; ++r)
+            sum[r] = w[l] * hr[r][l] + sum[r];
+    for (int r = 0; r < R; ++r)
+        out[r] = sum[r];
+}
+
+}  // namespace
+
 double reflection_vector(const double* col, std::size_t m, double* v)
 {
     double sigma = 0.0;
@@ -71,15 +92,12 @@ void reduce_column(const system_storage& s, std::size_t k)
             view{s.t, m, 0, 1}, s.pack);
 
     // b(k..) = H w
-    double* w = s.w;
-    std::copy_n(s.b + k, m, w);
-    for (std::size_t i = 0; i < m; ++i) {
-        const double* hi = h.row(i);
-        double sum = 0.0;
-        for (std::size_t l = 0; l < m; ++l)
-            sum = w[l] * hi[l] + sum;
-        s.b[k + i] = sum;
-    }
+    std::copy_n(s.b + k, m, s.w);
+    std::size_t i = 0;
+    for (; i + 4 <= m; i += 4)
+        rows_times_vector<4>(h, i, m, s.w, s.b + k + i);
+    for (; i < m; ++i)
+        rows_times_vector<1>(h, i, m, s.w, s.b + k + i);
 }
 
 void triangularise(const system_storage& s)
