@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace householder {
 
@@ -26,6 +27,79 @@ void rows_times_vector(const view& h, std::size_t i0, std::size_t m,
 
 }  // namespace
 
+namespace {
+
+// Below this a sum of squares may have lost bits to underflow (its terms
+// are then subnormal or zero); above DBL_MAX it has overflowed.
+constexpr double smallest_safe_sum = 0x1p-970;
+
+bool in_range(double sum)
+{
+    return sum >= smallest_safe_sum && sum <= std::numeric_limits<double>::max();
+}
+
+bool all_finite(const double* x, std::size_t m)
+{
+    for (std::size_t i = 0; i < m; ++i)
+        if (!std::isfinite(x[i]))
+            return false;
+    return true;
+}
+
+// The largest exponent (as ilogb gives it) among the non-zero x[i].
+int largest_exponent(const double* x, std::size_t m)
+{
+    int e = std::numeric_limits<int>::min();
+    for (std::size_t i = 0; i < m; ++i)
+        if (x[i] != 0.0)
+            e = std::max(e, std::ilogb(x[i]));
+    return e;
+}
+
+// The reflection of a column whose plain sums left the double range, from
+// exactly scaled copies.  With E = 2^e from the largest entry,
+//
+//   nu = E * sqrt(sum (col(i)/E)^2),   head = nu + col(0),
+//
+// and with G = 2^g from the largest of head and col(1..),
+//
+//   u = (head, col(1), ...) / G,   v = u / sqrt(sum u(i)^2).
+//
+// Scaling by a power of two is exact, so every rounding is the one that the
+// plain formulas would make with unlimited range; only terms far too small
+// to reach the last bit of a sum can be lost.  col is finite, and col(1..)
+// is not all zero.
+double reflection_vector_scaled(const double* col, std::size_t m, double* v)
+{
+    const int e = largest_exponent(col, m);
+    double sigma = 0.0;
+    for (std::size_t i = 0; i < m; ++i) {
+        const double x = std::scalbn(col[i], -e);
+        sigma = sigma + x * x;
+    }
+    const double nu_e = std::sqrt(sigma);
+    const double head_e = nu_e + std::scalbn(col[0], -e);  // head / E
+
+    int g = largest_exponent(col + 1, m - 1);
+    if (head_e != 0.0)
+        g = std::max(g, std::ilogb(head_e) + e);
+    v[0] = std::scalbn(head_e, e - g);
+    for (std::size_t i = 1; i < m; ++i)
+        v[i] = std::scalbn(col[i], -g);
+
+    double lambda2 = v[0] * v[0];
+    for (std::size_t i = 1; i < m; ++i)
+        lambda2 = lambda2 + v[i] * v[i];
+    const double s = 1.0 / std::sqrt(lambda2);
+
+    v[0] = v[0] * s;
+    for (std::size_t j = 1; j < m; ++j)
+        v[j] = s * v[j];
+    return std::scalbn(nu_e, e);
+}
+
+}  // namespace
+
 double reflection_vector(const double* col, std::size_t m, double* v)
 {
     double sigma = 0.0;
@@ -37,8 +111,13 @@ double reflection_vector(const double* col, std::size_t m, double* v)
     double lambda2 = head * head;
     for (std::size_t i = 1; i < m; ++i)
         lambda2 = lambda2 + col[i] * col[i];
-    const double s = 1.0 / std::sqrt(lambda2);
 
+    // Squares out of range: solve the column from scaled copies instead.
+    // Columns holding inf or NaN keep the plain arithmetic.
+    if (!(in_range(sigma) && in_range(lambda2)) && all_finite(col, m))
+        return reflection_vector_scaled(col, m, v);
+
+    const double s = 1.0 / std::sqrt(lambda2);
     v[0] = head * s;
     for (std::size_t j = 1; j < m; ++j)
         v[j] = s * col[j];

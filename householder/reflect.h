@@ -33,7 +33,10 @@ struct system_storage {
 //   v      = (col + nu e1) / lambda
 //
 // with both sums from +0.0, i ascending.  Writes v[0 .. m-1], returns nu.
-// The plus sign is kept whatever the sign of col(0).
+// The plus sign is kept whatever the sign of col(0).  When a sum of squares
+// would overflow or underflow, the same formulas are evaluated on the column
+// scaled by exact powers of two, which gives what they would give with
+// unlimited range (columns with inf or NaN entries excepted).
 double reflection_vector(const double* col, std::size_t m, double* v);
 
 // H(c, r) = 1 - (t + t) for r = c and t * (-2) otherwise, t = v(c) * v(r).
