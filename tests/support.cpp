@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,7 +42,7 @@ bool wrapped()
 
 run_result run(const std::string& program, const std::vector<std::string>& args,
                const std::string& input, const std::string& dir,
-               double timeout_seconds)
+               double timeout_seconds, unsigned long long address_space)
 {
     std::vector<std::string> words = wrapper_words();
     words.push_back(program);
@@ -67,6 +68,11 @@ run_result run(const std::string& program, const std::vector<std::string>& args,
         close(from_child[1]);
         if (chdir(dir.c_str()) != 0)
             _exit(126);
+        if (address_space) {
+            const rlimit limit{address_space, address_space};
+            if (setrlimit(RLIMIT_AS, &limit) != 0)
+                _exit(125);
+        }
         execvp(argv[0], argv.data());
         _exit(127);
     }

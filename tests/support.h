@@ -15,10 +15,11 @@ struct run_result {
 
 // Runs `program` with `args` in `dir`, feeding `input` to its standard
 // input.  HSOLVE_TEST_WRAPPER, when set, is a command (split at blanks)
-// placed in front of the program, such as a memory checker.
+// placed in front of the program, such as a memory checker.  A non-zero
+// address_space limits the program's address space to that many bytes.
 run_result run(const std::string& program, const std::vector<std::string>& args,
                const std::string& input, const std::string& dir,
-               double timeout_seconds = 60);
+               double timeout_seconds = 60, unsigned long long address_space = 0);
 
 // Whether HSOLVE_TEST_WRAPPER is set.
 bool wrapped();
