@@ -10,9 +10,8 @@
 #include <new>
 #include <string>
 
-#include "flat/solve_flat.h"
 #include "memstream.h"
-#include "rows/solve_rows.h"
+#include "storages.h"
 
 namespace {
 
@@ -57,13 +56,6 @@ void operator delete(void* p, const std::nothrow_t&) noexcept { release(p); }
 void operator delete[](void* p, const std::nothrow_t&) noexcept { release(p); }
 
 namespace {
-
-struct storage {
-    const char* name;
-    int (*solve)(std::FILE*, std::FILE*);
-};
-
-const storage storages[] = {{"rows", rows::solve_system}, {"flat", flat::solve_system}};
 
 // Runs one solve with allocation k failing; counts only inside the solve.
 solve_result solve_failing(int (*solve)(std::FILE*, std::FILE*), std::string system, long k)

@@ -7,19 +7,11 @@
 #include <cmath>
 #include <string>
 
-#include "flat/solve_flat.h"
 #include "memstream.h"
-#include "rows/solve_rows.h"
+#include "storages.h"
 #include "systems.h"
 
 namespace {
-
-struct storage {
-    const char* name;
-    int (*solve)(std::FILE*, std::FILE*);
-};
-
-const storage storages[] = {{"rows", rows::solve_system}, {"flat", flat::solve_system}};
 
 struct range_case {
     const char* name;
@@ -47,7 +39,6 @@ const range_case cases[] = {
     {"minus_inf_beside_tiny", "2 -inf 1e-300 1 1e-300 1 2", "-nan\n-nan\n"},
 };
 
-void PrintTo(const storage& s, std::ostream* os) { *os << s.name; }
 void PrintTo(const range_case& c, std::ostream* os) { *os << c.name; }
 
 class Range : public ::testing::TestWithParam<std::tuple<storage, range_case>> {};

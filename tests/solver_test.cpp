@@ -5,19 +5,10 @@
 
 #include <string>
 
-#include "flat/solve_flat.h"
 #include "memstream.h"
-#include "rows/solve_rows.h"
+#include "storages.h"
 
 namespace {
-
-struct storage {
-    const char* name;
-    int (*solve)(std::FILE*, std::FILE*);
-};
-
-const storage storages[] = {{"rows", rows::solve_system},
-                            {"flat", flat::solve_system}};
 
 const std::string degenerate = "Sistema virojdena!!!\n";
 
@@ -56,7 +47,6 @@ const solver_case cases[] = {
     {"word_in_row", "2\n1 1 3\n1 x 1\n", -1, ""},
 };
 
-void PrintTo(const storage& s, std::ostream* os) { *os << s.name; }
 void PrintTo(const solver_case& c, std::ostream* os) { *os << c.name; }
 
 class Solver : public ::testing::TestWithParam<std::tuple<storage, solver_case>> {};
