@@ -230,7 +230,7 @@ template <class V, int MR, int NV>
                             micro_kernel<V, MR, NV>(kc, ap, bp, cp, first);
                             continue;
                         }
-                        alignas(64) double tile[MR * NR];
+                        alignas(64) double tile[MR * NR] = {};
                         double* cp[MR];
                         for (std::size_t r = 0; r < MR; ++r)
                             cp[r] = tile + r * NR;
