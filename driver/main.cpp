@@ -60,13 +60,12 @@ bool same_regular_file(const std::string& input, const std::string& output)
            std::filesystem::is_regular_file(input, ec);
 }
 
-void echo_file(const char* header, const std::string& name)
+// A file that could not be opened again echoes as an empty line.
+void echo_file(const char* header, std::FILE* f)
 {
     say(header);
-    if (std::FILE* f = std::fopen(name.c_str(), "r")) {
+    if (f)
         sysfile::echo_numbers(f, stdout);
-        std::fclose(f);
-    }
     say("\n");
 }
 
@@ -121,8 +120,14 @@ int main(int argc, char** argv)
 
     if (!listing_mode)
         return 0;
-    echo_file("Input File:\n", input_name);
-    echo_file("Output File:\n", output_name);
+    std::FILE* system = std::fopen(input_name.c_str(), "r");
+    std::FILE* solution = std::fopen(output_name.c_str(), "r");
+    echo_file("Input File:\n", system);
+    echo_file("Output File:\n", solution);
+    if (system)
+        std::fclose(system);
+    if (solution)
+        std::fclose(solution);
     std::getchar();
     return 0;
 }
