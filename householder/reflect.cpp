@@ -25,10 +25,6 @@ void rows_times_vector(const view& h, std::size_t i0, std::size_t m,
         out[r] = sum[r];
 }
 
-}  // namespace
-
-namespace {
-
 // Below this a sum of squares may have lost bits to underflow (its terms
 // are then subnormal or zero); above DBL_MAX it has overflowed.
 constexpr double smallest_safe_sum = 0x1p-970;
@@ -56,8 +52,27 @@ int largest_exponent(const double* x, std::size_t m)
     return e;
 }
 
-// The reflection of a column whose plain sums left the double range, from
-// exactly scaled copies.  With E = 2^e from the largest entry,
+// start + x(0)^2 + x(1)^2 + ..., one term at a time.
+double add_squares(double start, const double* x, std::size_t m)
+{
+    double sum = start;
+    for (std::size_t i = 0; i < m; ++i)
+        sum = sum + x[i] * x[i];
+    return sum;
+}
+
+// v = (head, x(1), ..., x(m-1)) / sqrt(lambda2); x may be v itself.
+void unit_vector(double head, const double* x, std::size_t m, double lambda2, double* v)
+{
+    const double s = 1.0 / std::sqrt(lambda2);
+    v[0] = head * s;
+    for (std::size_t j = 1; j < m; ++j)
+        v[j] = s * x[j];
+}
+
+// The reflection of a column whose plain sums left the double range: the
+// plain formulas on exactly scaled copies.  With E = 2^e from the largest
+// entry,
 //
 //   nu = E * sqrt(sum (col(i)/E)^2),   head = nu + col(0),
 //
@@ -68,17 +83,14 @@ int largest_exponent(const double* x, std::size_t m)
 // Scaling by a power of two is exact, so every rounding is the one that the
 // plain formulas would make with unlimited range; only terms far too small
 // to reach the last bit of a sum can be lost.  col is finite, and col(1..)
-// is not all zero.
+// is not all zero.  v serves as scratch for the scaled copies.
 double reflection_vector_scaled(const double* col, std::size_t m, double* v)
 {
     const int e = largest_exponent(col, m);
-    double sigma = 0.0;
-    for (std::size_t i = 0; i < m; ++i) {
-        const double x = std::scalbn(col[i], -e);
-        sigma = sigma + x * x;
-    }
-    const double nu_e = std::sqrt(sigma);
-    const double head_e = nu_e + std::scalbn(col[0], -e);  // head / E
+    for (std::size_t i = 0; i < m; ++i)
+        v[i] = std::scalbn(col[i], -e);
+    const double nu_e = std::sqrt(add_squares(0.0, v, m));
+    const double head_e = nu_e + v[0];  // head / E
 
     int g = largest_exponent(col + 1, m - 1);
     if (head_e != 0.0)
@@ -87,14 +99,7 @@ double reflection_vector_scaled(const double* col, std::size_t m, double* v)
     for (std::size_t i = 1; i < m; ++i)
         v[i] = std::scalbn(col[i], -g);
 
-    double lambda2 = v[0] * v[0];
-    for (std::size_t i = 1; i < m; ++i)
-        lambda2 = lambda2 + v[i] * v[i];
-    const double s = 1.0 / std::sqrt(lambda2);
-
-    v[0] = v[0] * s;
-    for (std::size_t j = 1; j < m; ++j)
-        v[j] = s * v[j];
+    unit_vector(v[0], v, m, add_squares(v[0] * v[0], v + 1, m - 1), v);
     return std::scalbn(nu_e, e);
 }
 
@@ -102,25 +107,17 @@ double reflection_vector_scaled(const double* col, std::size_t m, double* v)
 
 double reflection_vector(const double* col, std::size_t m, double* v)
 {
-    double sigma = 0.0;
-    for (std::size_t i = 0; i < m; ++i)
-        sigma = sigma + col[i] * col[i];
+    const double sigma = add_squares(0.0, col, m);
     const double nu = std::sqrt(sigma);
-
     const double head = nu + col[0];
-    double lambda2 = head * head;
-    for (std::size_t i = 1; i < m; ++i)
-        lambda2 = lambda2 + col[i] * col[i];
+    const double lambda2 = add_squares(head * head, col + 1, m - 1);
 
     // Squares out of range: solve the column from scaled copies instead.
     // Columns holding inf or NaN keep the plain arithmetic.
     if (!(in_range(sigma) && in_range(lambda2)) && all_finite(col, m))
         return reflection_vector_scaled(col, m, v);
 
-    const double s = 1.0 / std::sqrt(lambda2);
-    v[0] = head * s;
-    for (std::size_t j = 1; j < m; ++j)
-        v[j] = s * col[j];
+    unit_vector(head, col, m, lambda2, v);
     return nu;
 }
 
